@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the program under Wine.
+# Uses the current X display, or a virtual one (Xvfb) when there is none.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+bash "$ROOT/scripts/install-deps.sh"
+build_all
+dir=$(build_dir_for "$(wine_arch)")
+echo "starting $dir/src/ui/velmora.exe"
+exec "$dir/wine-run" "$dir/src/ui/velmora.exe"
