@@ -28,3 +28,5 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
 # Making the prefix takes a while; do it once before any test needs it.
 add_test(NAME wineprefix COMMAND ${CMAKE_BINARY_DIR}/wine-run --prepare)
 set_tests_properties(wineprefix PROPERTIES FIXTURES_SETUP wineprefix)
+
+include(${CMAKE_CURRENT_LIST_DIR}/payload.cmake)
