@@ -1,0 +1,174 @@
+#include "job/Outcome.h"
+
+#include "job/DownloadJob.h"
+
+#include <cstdio>
+#include <string_view>
+
+namespace {
+
+enum class Case { Exit, OtherExit, NoScript, NotWritten, NotStarted };
+
+// What follows the row's text.
+enum class Detail {
+    None,
+    ExitStatus,           // "（退出码 N）"
+    SystemError,          // "（系统错误码 N）", when there is an error code
+    FolderAndSystemError, // the folder on a line of its own, then the error code
+};
+
+struct Row {
+    Case what;
+    unsigned long status; // for Case::Exit
+    std::string_view caption;
+    std::string_view text;
+    unsigned iconFlags;
+    Detail detail;
+};
+
+constexpr std::string_view Succeeded = "\xCF\xC2\xD4\xD8\xB3\xC9\xB9\xA6"; // 下载成功
+constexpr std::string_view Failed = "\xCF\xC2\xD4\xD8\xCA\xA7\xB0\xDC";    // 下载失败
+constexpr std::string_view CannotStart =
+    "\xCE\xDE\xB7\xA8\xBF\xAA\xCA\xBC\xCF\xC2\xD4\xD8"; // 无法开始下载
+
+constexpr Row Rows[] = {
+    {Case::Exit, 0, Succeeded, Succeeded, icon::None, Detail::None},
+    // 网站已下载完毕，但服务器对部分请求返回了错误（例如 404 找不到网页），这些文件没有下载下来。
+    {Case::Exit, 8,
+     "\xCF\xC2\xD4\xD8\xCD\xEA\xB3\xC9\xA3\xAC\xB5\xAB\xD3\xD0\xB4\xED\xCE\xF3", // 下载完成，但有错误
+     "\xCD\xF8\xD5\xBE\xD2\xD1\xCF\xC2\xD4\xD8\xCD\xEA\xB1\xCF\xA3\xAC\xB5\xAB\xB7\xFE\xCE\xF1\xC6"
+     "\xF7\xB6\xD4\xB2\xBF\xB7\xD6\xC7\xEB\xC7\xF3\xB7\xB5\xBB\xD8\xC1\xCB\xB4\xED\xCE\xF3\xA3\xA8"
+     "\xC0\xFD\xC8\xE7 404 \xD5\xD2\xB2\xBB\xB5\xBD\xCD\xF8\xD2\xB3\xA3\xA9\xA3\xAC\xD5\xE2\xD0\xA9"
+     "\xCE\xC4\xBC\xFE\xC3\xBB\xD3\xD0\xCF\xC2\xD4\xD8\xCF\xC2\xC0\xB4\xA1\xA3",
+     icon::Warning, Detail::ExitStatus},
+    // wget 发生了一般性错误，下载没有完成。
+    {Case::Exit, 1, Failed,
+     "wget \xB7\xA2\xC9\xFA\xC1\xCB\xD2\xBB\xB0\xE3\xD0\xD4\xB4\xED\xCE\xF3\xA3\xAC\xCF\xC2\xD4\xD8"
+     "\xC3\xBB\xD3\xD0\xCD\xEA\xB3\xC9\xA1\xA3",
+     icon::Error, Detail::ExitStatus},
+    // wget 无法解析命令行参数或配置文件，下载没有完成。
+    {Case::Exit, 2, Failed,
+     "wget \xCE\xDE\xB7\xA8\xBD\xE2\xCE\xF6\xC3\xFC\xC1\xEE\xD0\xD0\xB2\xCE\xCA\xFD\xBB\xF2\xC5\xE4"
+     "\xD6\xC3\xCE\xC4\xBC\xFE\xA3\xAC\xCF\xC2\xD4\xD8\xC3\xBB\xD3\xD0\xCD\xEA\xB3\xC9\xA1\xA3",
+     icon::Error, Detail::ExitStatus},
+    // 读写文件时出错，下载没有完成。请检查保存文件夹是否可以写入、磁盘空间是否充足。
+    {Case::Exit, 3, Failed,
+     "\xB6\xC1\xD0\xB4\xCE\xC4\xBC\xFE\xCA\xB1\xB3\xF6\xB4\xED\xA3\xAC\xCF\xC2\xD4\xD8\xC3\xBB\xD3"
+     "\xD0\xCD\xEA\xB3\xC9\xA1\xA3\xC7\xEB\xBC\xEC\xB2\xE9\xB1\xA3\xB4\xE6\xCE\xC4\xBC\xFE\xBC\xD0"
+     "\xCA\xC7\xB7\xF1\xBF\xC9\xD2\xD4\xD0\xB4\xC8\xEB\xA1\xA2\xB4\xC5\xC5\xCC\xBF\xD5\xBC\xE4\xCA"
+     "\xC7\xB7\xF1\xB3\xE4\xD7\xE3\xA1\xA3",
+     icon::Error, Detail::ExitStatus},
+    // 网络故障，无法连接到服务器，下载没有完成。请检查网址、网络连接和代理设置。
+    {Case::Exit, 4, Failed,
+     "\xCD\xF8\xC2\xE7\xB9\xCA\xD5\xCF\xA3\xAC\xCE\xDE\xB7\xA8\xC1\xAC\xBD\xD3\xB5\xBD\xB7\xFE\xCE"
+     "\xF1\xC6\xF7\xA3\xAC\xCF\xC2\xD4\xD8\xC3\xBB\xD3\xD0\xCD\xEA\xB3\xC9\xA1\xA3\xC7\xEB\xBC\xEC"
+     "\xB2\xE9\xCD\xF8\xD6\xB7\xA1\xA2\xCD\xF8\xC2\xE7\xC1\xAC\xBD\xD3\xBA\xCD\xB4\xFA\xC0\xED\xC9"
+     "\xE8\xD6\xC3\xA1\xA3",
+     icon::Error, Detail::ExitStatus},
+    // SSL 证书验证失败，无法确认网站的身份，下载没有完成。
+    {Case::Exit, 5, Failed,
+     "SSL \xD6\xA4\xCA\xE9\xD1\xE9\xD6\xA4\xCA\xA7\xB0\xDC\xA3\xAC\xCE\xDE\xB7\xA8\xC8\xB7\xC8\xCF"
+     "\xCD\xF8\xD5\xBE\xB5\xC4\xC9\xED\xB7\xDD\xA3\xAC\xCF\xC2\xD4\xD8\xC3\xBB\xD3\xD0\xCD\xEA\xB3"
+     "\xC9\xA1\xA3",
+     icon::Error, Detail::ExitStatus},
+    // 身份验证失败，服务器拒绝了访问，下载没有完成。
+    {Case::Exit, 6, Failed,
+     "\xC9\xED\xB7\xDD\xD1\xE9\xD6\xA4\xCA\xA7\xB0\xDC\xA3\xAC\xB7\xFE\xCE\xF1\xC6\xF7\xBE\xDC\xBE"
+     "\xF8\xC1\xCB\xB7\xC3\xCE\xCA\xA3\xAC\xCF\xC2\xD4\xD8\xC3\xBB\xD3\xD0\xCD\xEA\xB3\xC9\xA1\xA3",
+     icon::Error, Detail::ExitStatus},
+    // 协议错误，服务器的应答不符合协议，下载没有完成。
+    {Case::Exit, 7, Failed,
+     "\xD0\xAD\xD2\xE9\xB4\xED\xCE\xF3\xA3\xAC\xB7\xFE\xCE\xF1\xC6\xF7\xB5\xC4\xD3\xA6\xB4\xF0\xB2"
+     "\xBB\xB7\xFB\xBA\xCF\xD0\xAD\xD2\xE9\xA3\xAC\xCF\xC2\xD4\xD8\xC3\xBB\xD3\xD0\xCD\xEA\xB3\xC9"
+     "\xA1\xA3",
+     icon::Error, Detail::ExitStatus},
+    // 无法进入保存文件夹，下载没有开始。请确认该文件夹存在并且可以访问。
+    {Case::Exit, FolderUnreachableStatus, Failed,
+     "\xCE\xDE\xB7\xA8\xBD\xF8\xC8\xEB\xB1\xA3\xB4\xE6\xCE\xC4\xBC\xFE\xBC\xD0\xA3\xAC\xCF\xC2\xD4"
+     "\xD8\xC3\xBB\xD3\xD0\xBF\xAA\xCA\xBC\xA1\xA3\xC7\xEB\xC8\xB7\xC8\xCF\xB8\xC3\xCE\xC4\xBC\xFE"
+     "\xBC\xD0\xB4\xE6\xD4\xDA\xB2\xA2\xC7\xD2\xBF\xC9\xD2\xD4\xB7\xC3\xCE\xCA\xA1\xA3",
+     icon::Error, Detail::None},
+    // Any other status, STATUS_CONTROL_C_EXIT among them.
+    // 下载没有正常结束，可能是下载窗口在完成前被关闭了。
+    {Case::OtherExit, 0, "\xCF\xC2\xD4\xD8\xD6\xD0\xB6\xCF", // 下载中断
+     "\xCF\xC2\xD4\xD8\xC3\xBB\xD3\xD0\xD5\xFD\xB3\xA3\xBD\xE1\xCA\xF8\xA3\xAC\xBF\xC9\xC4\xDC\xCA"
+     "\xC7\xCF\xC2\xD4\xD8\xB4\xB0\xBF\xDA\xD4\xDA\xCD\xEA\xB3\xC9\xC7\xB0\xB1\xBB\xB9\xD8\xB1\xD5"
+     "\xC1\xCB\xA1\xA3",
+     icon::Warning, Detail::ExitStatus},
+    // 下载任务还没有准备好，下载没有开始。
+    {Case::NoScript, 0, CannotStart,
+     "\xCF\xC2\xD4\xD8\xC8\xCE\xCE\xF1\xBB\xB9\xC3\xBB\xD3\xD0\xD7\xBC\xB1\xB8\xBA\xC3\xA3\xAC\xCF"
+     "\xC2\xD4\xD8\xC3\xBB\xD3\xD0\xBF\xAA\xCA\xBC\xA1\xA3",
+     icon::Error, Detail::None},
+    // 无法创建下载脚本文件，下载没有开始。请确认这个文件夹可以写入：
+    {Case::NotWritten, 0, CannotStart,
+     "\xCE\xDE\xB7\xA8\xB4\xB4\xBD\xA8\xCF\xC2\xD4\xD8\xBD\xC5\xB1\xBE\xCE\xC4\xBC\xFE\xA3\xAC\xCF"
+     "\xC2\xD4\xD8\xC3\xBB\xD3\xD0\xBF\xAA\xCA\xBC\xA1\xA3\xC7\xEB\xC8\xB7\xC8\xCF\xD5\xE2\xB8\xF6"
+     "\xCE\xC4\xBC\xFE\xBC\xD0\xBF\xC9\xD2\xD4\xD0\xB4\xC8\xEB\xA3\xBA",
+     icon::Error, Detail::FolderAndSystemError},
+    // 无法启动下载脚本，下载没有开始。
+    {Case::NotStarted, 0, CannotStart,
+     "\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF\xCF\xC2\xD4\xD8\xBD\xC5\xB1\xBE\xA3\xAC\xCF\xC2\xD4\xD8\xC3"
+     "\xBB\xD3\xD0\xBF\xAA\xCA\xBC\xA1\xA3",
+     icon::Error, Detail::SystemError},
+};
+
+constexpr std::string_view ExitStatusLabel = "\xA3\xA8\xCD\xCB\xB3\xF6\xC2\xEB ";             // （退出码
+constexpr std::string_view SystemErrorLabel = "\xA3\xA8\xCF\xB5\xCD\xB3\xB4\xED\xCE\xF3\xC2\xEB "; // （系统错误码
+constexpr std::string_view CloseParen = "\xA3\xA9";                                            // ）
+constexpr std::string_view Paragraph = "\n\n";
+
+const Row& rowFor(Case what, unsigned long status = 0)
+{
+    for (const Row& row : Rows) {
+        if (row.what == what && (what != Case::Exit || row.status == status))
+            return row;
+    }
+    return rowFor(Case::OtherExit);
+}
+
+Outcome compose(const Row& row, unsigned long number, const Text& folder)
+{
+    Outcome out{Text(row.text), Text(row.caption), row.iconFlags};
+    switch (row.detail) {
+    case Detail::None:
+        break;
+    case Detail::ExitStatus:
+        out.text = text::concat({out.text, Paragraph, ExitStatusLabel, statusNumber(number), CloseParen});
+        break;
+    case Detail::FolderAndSystemError:
+        out.text = text::concat({out.text, "\n", folder});
+        [[fallthrough]];
+    case Detail::SystemError:
+        if (number != 0)
+            out.text = text::concat(
+                {out.text, Paragraph, SystemErrorLabel, statusNumber(number), CloseParen});
+        break;
+    }
+    return out;
+}
+
+} // namespace
+
+Text statusNumber(unsigned long status)
+{
+    char buf[24];
+    if (status < 0x10000)
+        std::snprintf(buf, sizeof buf, "%lu", status);
+    else
+        std::snprintf(buf, sizeof buf, "0x%08lX", status);
+    return buf;
+}
+
+Outcome outcomeOfExit(unsigned long status)
+{
+    return compose(rowFor(Case::Exit, status), status, {});
+}
+
+Outcome outcomeOfStartProblem(StartProblem problem, const Text& folder, unsigned long systemError)
+{
+    Case what = problem == StartProblem::NoScript         ? Case::NoScript
+                : problem == StartProblem::ScriptNotWritten ? Case::NotWritten
+                                                            : Case::NotStarted;
+    return compose(rowFor(what), systemError, folder);
+}
