@@ -2,16 +2,15 @@
 // then cancels it or picks a folder the way a user would.
 #include "folder/FolderDialog.h"
 #include "platform/Com.h"
+#include "platform/Handle.h"
 #include "platform/Window.h"
 
 #include <gtest/gtest.h>
 
 #include <shlobj.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -41,7 +40,7 @@ HWND waitForDialog()
         ::EnumWindows(findOwnDialog, reinterpret_cast<LPARAM>(&found));
         if (found.window)
             return found.window;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ::Sleep(50);
     }
     return nullptr;
 }
@@ -54,20 +53,33 @@ BOOL CALLBACK collectTexts(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
+struct Helper {
+    const std::function<void(HWND)>* act;
+    std::string* dialogTexts;
+};
+
+DWORD WINAPI helperThread(void* p)
+{
+    auto* h = static_cast<Helper*>(p);
+    HWND dialog = waitForDialog();
+    if (!dialog)
+        return 1;
+    if (h->dialogTexts)
+        ::EnumChildWindows(dialog, collectTexts, reinterpret_cast<LPARAM>(h->dialogTexts));
+    (*h->act)(dialog);
+    return 0;
+}
+
 // Runs the dialog on this thread while act(dialog) runs on another one.
 Text browseWhile(std::string_view title, const std::function<void(HWND)>& act,
                  std::string* dialogTexts = nullptr)
 {
-    std::thread helper([&] {
-        HWND dialog = waitForDialog();
-        if (!dialog)
-            return;
-        if (dialogTexts)
-            ::EnumChildWindows(dialog, collectTexts, reinterpret_cast<LPARAM>(dialogTexts));
-        act(dialog);
-    });
+    Helper helper{&act, dialogTexts};
+    Handle thread(::CreateThread(nullptr, 0, helperThread, &helper, 0, nullptr));
+    if (!thread)
+        return "(no helper thread)";
     Text result = browseForFolder(nullptr, title);
-    helper.join();
+    ::WaitForSingleObject(thread.get(), INFINITE);
     return result;
 }
 
