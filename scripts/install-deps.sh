@@ -12,6 +12,7 @@ packages=(
   googletest libgtest-dev
   wine wine32:i386 wine64
   xvfb xauth imagemagick
+  fonts-wqy-microhei
   locales ca-certificates openssl
   dpkg-dev
   tinyproxy nginx-light
