@@ -8,7 +8,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    // Relative paths, wget's among them, start from the program's folder.
+    // Relative paths start from the program's folder, wherever it was
+    // started from.
     runtime::enterProgramFolder();
     OleSession ole; // the folder dialog and the shell need it on this thread
 

@@ -8,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <initializer_list>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -209,6 +212,80 @@ TEST_F(FormTest, DestroyingHandlerSeesTheControlsAndCloseEndsTheWindow)
     ASSERT_TRUE(form_.load());
     form_.close();
     EXPECT_TRUE(controlsThere);
+    EXPECT_EQ(form_.window(), nullptr);
+}
+
+// Keys typed for real (SendInput) and taken from the queue the way the
+// message loop takes them.
+class FormKeysTest : public FormTest {
+protected:
+    void SetUp() override
+    {
+        FormTest::SetUp();
+        form_.onClick("go", [this] { ++clicks_; });
+        form_.onDestroying([this] { closed_ = true; });
+        ASSERT_TRUE(form_.load());
+        ::SetForegroundWindow(form_.window());
+        pumpFor(std::chrono::milliseconds(100));
+    }
+
+    static void keys(std::initializer_list<std::pair<WORD, bool>> strokes)
+    {
+        std::vector<INPUT> in;
+        for (auto [vk, down] : strokes) {
+            INPUT i{};
+            i.type = INPUT_KEYBOARD;
+            i.ki.wVk = vk;
+            i.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+            in.push_back(i);
+        }
+        ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+        pumpFor(std::chrono::milliseconds(150));
+    }
+    static void tap(WORD vk) { keys({{vk, true}, {vk, false}}); }
+
+    int clicks_ = 0;
+    bool closed_ = false;
+};
+
+TEST_F(FormKeysTest, TabAndShiftTabWalkTheCreationOrder)
+{
+    // The rows from the last up: go, box, check; labels take no focus.
+    ASSERT_EQ(::GetFocus(), form_.control("go")) << "first focus";
+    tap(VK_TAB);
+    EXPECT_EQ(::GetFocus(), form_.control("box"));
+    tap(VK_TAB);
+    EXPECT_EQ(::GetFocus(), form_.control("check"));
+    tap(VK_TAB);
+    EXPECT_EQ(::GetFocus(), form_.control("go"));
+    keys({{VK_SHIFT, true}, {VK_TAB, true}, {VK_TAB, false}, {VK_SHIFT, false}});
+    EXPECT_EQ(::GetFocus(), form_.control("check"));
+}
+
+TEST_F(FormKeysTest, EnterPressesNothingAndSpacePressesTheFocusedButton)
+{
+    ASSERT_EQ(::GetFocus(), form_.control("go"));
+    tap(VK_RETURN);
+    EXPECT_EQ(clicks_, 0);
+    // Reached with Tab, a button is what a dialog would make its default one.
+    for (int i = 0; i < 3; ++i)
+        tap(VK_TAB);
+    ASSERT_EQ(::GetFocus(), form_.control("go"));
+    tap(VK_RETURN);
+    EXPECT_EQ(clicks_, 0);
+    tap(VK_SPACE);
+    EXPECT_EQ(clicks_, 1);
+}
+
+TEST_F(FormKeysTest, EscClosesButNotWithAModifier)
+{
+    tap(VK_TAB); // into the edit box
+    for (WORD modifier : {VK_CONTROL, VK_SHIFT}) {
+        keys({{modifier, true}, {VK_ESCAPE, true}, {VK_ESCAPE, false}, {modifier, false}});
+        EXPECT_FALSE(closed_) << "modifier " << modifier;
+    }
+    tap(VK_ESCAPE);
+    EXPECT_TRUE(closed_);
     EXPECT_EQ(form_.window(), nullptr);
 }
 

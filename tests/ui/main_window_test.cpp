@@ -1,16 +1,19 @@
 // The real program driven through its window under Wine: its layout against
 // the design table, the keyboard, the folder button, the warnings for bad
-// input, and closing with Esc. With VELMORA_SHOT_READY set it also holds the
+// input, closing with Esc, and a whole download of a site on 127.0.0.1. With VELMORA_SHOT_READY set it also holds the
 // window still for a screenshot (screenshot.sh).
 #include "ProgramDriver.h"
+#include "job/Outcome.h"
 #include "ui/InputMessages.h"
 #include "ui/MainWindowDesign.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <string>
 
 #ifndef VELMORA_EXE_PATH
 #error "VELMORA_EXE_PATH must name the program to drive"
@@ -333,6 +336,45 @@ INSTANTIATE_TEST_SUITE_P(Window, BadInputTest, testing::ValuesIn(BadInputs),
                                  name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
                              return name;
                          });
+
+#ifdef SITE_PORT
+// A whole download through the window: a save folder typed by hand (never
+// chosen with the folder button), the address of a site on 127.0.0.1, and
+// proxy fields that would be refused if the unticked 使用代理 let them count.
+TEST(DownloadTest, TypedFolderReceivesTheSite)
+{
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%lu", ::GetCurrentProcessId());
+    const Text folder = Text("C:\\velmora-ui-\xCF\xC2\xD4\xD8-") + stamp; // C:\velmora-ui-下载-N
+    ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
+    const Text address = "http://127.0.0.1:" + std::to_string(SITE_PORT) + "/";
+
+    auto program = startProgram();
+    ASSERT_TRUE(program->started());
+    program->setText(program->control(row(role::saveFolderBox)), folder);
+    program->setText(program->control(row(role::urlBox)), address);
+    program->setText(program->control(row(role::proxyHostBox)), "a\"b");
+    program->setText(program->control(row(role::proxyPortBox)), "no port");
+    program->click(program->control(row(role::downloadButton)));
+
+    HWND box = program->waitForDialog(240s);
+    ASSERT_NE(box, nullptr) << "no outcome shown";
+    const Outcome success = outcomeOfExit(0);
+    EXPECT_EQ(ProgramDriver::dialogMessage(box), success.text);
+    char caption[128] = {};
+    ::GetWindowTextA(box, caption, sizeof caption);
+    EXPECT_EQ(Text(caption), success.caption);
+    program->dismiss(box);
+
+    // wget names the host's folder "127.0.0.1+PORT" where ':' is not allowed.
+    const Text site = folder + "\\127.0.0.1+" + std::to_string(SITE_PORT);
+    for (const char* file : {"index.html", "page1.html", "page2.html", "style.css", "img\\dot.png"})
+        EXPECT_TRUE(exists(site + "\\" + file)) << site << "\\" << file;
+
+    program->press(VK_ESCAPE);
+    EXPECT_EQ(program->waitForExit(15s), std::optional<DWORD>(0));
+}
+#endif
 
 // Holds the freshly started window still while screenshot.sh takes its
 // picture: writes the window's place on the screen to the file named by
