@@ -37,4 +37,5 @@ read -r x y w h <"$ready"
 touch "$done"
 trap - EXIT
 wait $driver_pid
+rm -f "$ready" "$done"
 echo "screenshot: $out (${w}x${h} at $x,$y)"
