@@ -50,6 +50,8 @@ public:
     HWND waitForDialog(std::chrono::milliseconds limit) const;
     // The dialog's message: its longest static text.
     static Text dialogMessage(HWND dialog);
+    // Every static text of the dialog.
+    static std::vector<Text> dialogTexts(HWND dialog);
     // Presses the dialog's OK (or, failing that, its Cancel) button.
     void dismiss(HWND dialog) const;
     void cancel(HWND dialog) const;

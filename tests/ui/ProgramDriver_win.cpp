@@ -1,7 +1,6 @@
 #include "ProgramDriver.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -205,18 +204,27 @@ HWND ProgramDriver::waitForDialog(std::chrono::milliseconds limit) const
     }
 }
 
-Text ProgramDriver::dialogMessage(HWND dialog)
+std::vector<Text> ProgramDriver::dialogTexts(HWND dialog)
 {
     std::vector<HWND> all;
     ::EnumChildWindows(dialog, collectChild, reinterpret_cast<LPARAM>(&all));
-    Text longest;
+    std::vector<Text> texts;
     for (HWND h : all) {
         if (!sameText(className(h), "Static"))
             continue;
         char buffer[2048] = {};
         ::GetWindowTextA(h, buffer, sizeof buffer);
-        if (std::strlen(buffer) > longest.size())
-            longest = buffer;
+        texts.emplace_back(buffer);
+    }
+    return texts;
+}
+
+Text ProgramDriver::dialogMessage(HWND dialog)
+{
+    Text longest;
+    for (Text& t : dialogTexts(dialog)) {
+        if (t.size() > longest.size())
+            longest = std::move(t);
     }
     return longest;
 }

@@ -9,11 +9,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #ifndef VELMORA_EXE_PATH
 #error "VELMORA_EXE_PATH must name the program to drive"
@@ -236,6 +238,10 @@ TEST(MainWindowTest, CancelledFolderDialogEmptiesTheSaveFolderBox)
     HWND dialog = program->waitForDialog(20s);
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), program->window());
+    const std::vector<Text> texts = ProgramDriver::dialogTexts(dialog);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), Text("\xB1\xA3\xB4\xE6\xB5\xBD")), // 保存到
+              texts.end())
+        << "the dialog's title";
     program->cancel(dialog);
     for (int wait = 0; wait < 50 && !program->text(box).empty(); ++wait)
         ::Sleep(20);
