@@ -397,6 +397,10 @@ protected:
         LauncherTest::SetUp();
         first = scriptCandidate(DefaultScriptFolder, DefaultScriptBaseName, 1);
         before = files::readAll(first);
+        if (before == NotOurs) { // left by an earlier run of these tests that was cut short
+            ::DeleteFileA(first.c_str());
+            before.reset();
+        }
     }
     void TearDown() override
     {
@@ -414,6 +418,9 @@ protected:
                 return path;
         }
     }
+
+    // What the tests put there as a file the program did not write.
+    static constexpr std::string_view NotOurs = "@echo a file the program did not write\r\n";
 
     std::string first;
     std::optional<std::string> before;
@@ -433,9 +440,8 @@ TEST_F(DefaultScriptTest, RunUsesTheTemporaryFileAndRemovesIt)
 
 TEST_F(DefaultScriptTest, FileAlreadyThereIsLeftUntouched)
 {
-    const std::string mine = "@echo a file the program did not write\r\n";
     if (!before) {
-        ASSERT_TRUE(files::createNew(first, mine));
+        ASSERT_TRUE(files::createNew(first, NotOurs));
     }
     const std::string bytes = files::readAll(first).value_or("");
     const std::string next = nextFree();
