@@ -34,16 +34,17 @@ src_version() {
 upstream() { local v=${1#*:}; echo "${v%-*}"; }
 
 # A good payload is a stripped, self-contained PE of the right machine with TLS.
+# (grep reads its whole input here: an early exit would fail the pipe under pipefail.)
 verify() {
   local exe=$1 size dlls
   [ -f "$exe" ] || die "$exe is missing"
   size=$(stat -c %s "$exe")
   [ "$size" -gt 1048576 ] || die "$exe is only $size bytes; expected more than 1 MB"
-  "$host-objdump" -f "$exe" | grep -q "file format $pe_format\$" ||
+  "$host-objdump" -f "$exe" | grep "file format $pe_format\$" >/dev/null ||
     die "$exe is not a $pe_format executable: $("$host-objdump" -f "$exe" 2>&1 | grep format)"
-  strings -n 4 "$exe" | grep -qxE '\+https|\+ssl/openssl' || die "$exe was built without HTTPS support"
+  strings -n 4 "$exe" | grep -xE '\+https|\+ssl/openssl' >/dev/null || die "$exe was built without HTTPS support"
   dlls=$("$host-objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p')
-  if grep -qiE '^lib|mingw|pthread' <<<"$dlls"; then
+  if grep -iE '^lib|mingw|pthread' <<<"$dlls" >/dev/null; then
     die "$exe needs non-system DLLs: $(tr '\n' ' ' <<<"$dlls")"
   fi
 }
@@ -141,8 +142,10 @@ grep -q 'BEGIN CERTIFICATE' "$ca" 2>/dev/null || die "$ca is missing or empty (i
 place "$keydir/wget.exe" wget.exe
 place "$ca" ca-bundle.crt
 
-version=$(strings -n 4 "$keydir/wget.exe" | grep -m1 -xE 'GNU Wget [0-9][0-9.]*.*' ||
-          echo "GNU Wget $(upstream "$wget_deb")")
-echo "payload: $version ($arch, OpenSSL $(upstream "$ossl_deb"))"
+# wget assembles its version line at run time; its parts are separate strings.
+wget_up=$(upstream "$wget_deb")
+strings -n 4 "$keydir/wget.exe" | grep -xF "$wget_up" >/dev/null ||
+  die "$keydir/wget.exe does not carry version $wget_up"
+echo "payload: GNU Wget $wget_up built on ${host##*-}. ($arch, OpenSSL $(upstream "$ossl_deb"))"
 echo "payload: wget.exe $(stat -c %s "$outdir/wget.exe") bytes, cached at $keydir/wget.exe"
 echo "payload: ca-bundle.crt from ca-certificates $(dpkg-query -W -f='${Version}' ca-certificates 2>/dev/null || echo '?')"
