@@ -8,7 +8,8 @@ SUDO=""
 
 packages=(
   cmake make g++ pkg-config perl python3
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
+  patch xz-utils binutils
   googletest libgtest-dev
   wine wine32:i386 wine64
   xvfb xauth imagemagick

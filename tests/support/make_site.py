@@ -2,9 +2,9 @@
 """Writes a small test site: pages that link to each other, a stylesheet,
 an image, and optionally a page with a broken link.
 
-    make_site.py DIR --port PORT [--pages N] [--broken]
+    make_site.py DIR --port PORT [--scheme https] [--pages N] [--broken]
 
-Links are absolute (http://127.0.0.1:PORT/...) so that a mirror shows
+Links are absolute (SCHEME://127.0.0.1:PORT/...) so that a mirror shows
 whether they were converted for local viewing.
 """
 import argparse
@@ -20,6 +20,7 @@ def main():
     p = argparse.ArgumentParser()
     p.add_argument("dir")
     p.add_argument("--port", type=int, required=True)
+    p.add_argument("--scheme", default="http")
     p.add_argument("--pages", type=int, default=3)
     p.add_argument("--broken", action="store_true")
     a = p.parse_args()
@@ -33,7 +34,7 @@ def main():
         broken = '<a href="missing.html">gone</a>' if a.broken and i == 0 else ""
         (root / name).write_text(
             "<html><head><link rel=\"stylesheet\" href=\"/style.css\"></head><body>"
-            f"<h1>{name}</h1><a href=\"http://127.0.0.1:{a.port}/{nxt}\">next</a> "
+            f"<h1>{name}</h1><a href=\"{a.scheme}://127.0.0.1:{a.port}/{nxt}\">next</a> "
             f"<img src=\"img/dot.png\">{broken}</body></html>\n"
         )
 

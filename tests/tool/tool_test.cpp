@@ -23,14 +23,14 @@ std::string systemDir()
 
 std::string toolPath() { return systemDir() + "\\wget.exe"; }
 
-struct Run {
+struct RunResult {
     DWORD status = 0xFFFFFFFF;
     std::string output;
 };
 
 // Runs a command line in a folder, with its output (stdout and stderr) read
 // back through a pipe.
-Run run(std::string commandLine, const std::string& folder, DWORD timeoutMs = 120000)
+RunResult run(std::string commandLine, const std::string& folder, DWORD timeoutMs = 120000)
 {
     SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
@@ -43,7 +43,7 @@ Run run(std::string commandLine, const std::string& folder, DWORD timeoutMs = 12
     si.hStdOutput = writer.get();
     si.hStdError = writer.get();
     PROCESS_INFORMATION pi{};
-    Run result;
+    RunResult result;
     if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                           nullptr, folder.empty() ? nullptr : folder.c_str(), &si, &pi)) {
         ADD_FAILURE() << "cannot start " << commandLine << ": " << ::GetLastError();
@@ -91,7 +91,7 @@ TEST_F(DownloadToolTest, DeployWritesThePayloadExactlyAndRemoveTakesItAway)
     EXPECT_EQ(readOrEmpty(toolPath()), toolPayload());
 
     // Found on the search path by its bare name, as the script runs it.
-    Run version = run("wget.exe --version", "");
+    RunResult version = run("wget.exe --version", "");
     EXPECT_EQ(version.status, 0u);
     EXPECT_NE(version.output.find("GNU Wget 1.21"), std::string::npos) << version.output;
     EXPECT_NE(version.output.find("+https"), std::string::npos) << version.output;
@@ -190,7 +190,7 @@ protected:
         DownloadToolTest::SetUp();
         folder_ = makeTempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
-    Run mirror(const std::string& url)
+    RunResult mirror(const std::string& url)
     {
         return run("wget.exe -r -p -np -k \"" + url + "\"", folder_);
     }
@@ -200,7 +200,7 @@ TEST_F(DownloadToolMirror, MirrorsALocalSiteOverHttp)
 {
     deployTool();
     std::string site = folder_ + "\\127.0.0.1+" + std::to_string(HTTP_PORT);
-    Run r = mirror("http://127.0.0.1:" + std::to_string(HTTP_PORT) + "/");
+    RunResult r = mirror("http://127.0.0.1:" + std::to_string(HTTP_PORT) + "/");
     EXPECT_EQ(r.status, 0u) << r.output;
     for (const char* f : {"\\index.html", "\\page1.html", "\\page2.html", "\\style.css", "\\img\\dot.png"})
         EXPECT_TRUE(files::exists(site + f)) << f;
@@ -211,52 +211,75 @@ TEST_F(DownloadToolMirror, MirrorsALocalSiteOverHttp)
 
 // The test CA goes into the Windows root store, where a user's own trust
 // would be; the tool's certificate file is made from it at deployment.
+std::string testCaDer() { return readOrEmpty(TEST_CA_DER_PATH); }
+
+// Removes every copy of the test CA from the user's root store and tells
+// whether any is left.
+bool untrustTestCa()
+{
+    std::string der = testCaDer();
+    PCCERT_CONTEXT wanted = ::CertCreateCertificateContext(
+        X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
+    if (!wanted)
+        return false;
+    bool left = false;
+    for (DWORD location : {CERT_SYSTEM_STORE_CURRENT_USER, CERT_SYSTEM_STORE_LOCAL_MACHINE}) {
+        HCERTSTORE store = ::CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0, location, "ROOT");
+        if (!store)
+            continue;
+        PCCERT_CONTEXT found;
+        while (!left && (found = ::CertFindCertificateInStore(store, X509_ASN_ENCODING, 0,
+                                                              CERT_FIND_EXISTING, wanted, nullptr)))
+            left = !::CertDeleteCertificateFromStore(found); // releases found
+        ::CertCloseStore(store, 0);
+    }
+    // Wine 8 reports the deletion but keeps the certificate in the registry,
+    // where its root store lives, so the key goes too.
+    BYTE hash[20];
+    DWORD size = sizeof hash;
+    if (::CertGetCertificateContextProperty(wanted, CERT_SHA1_HASH_PROP_ID, hash, &size)) {
+        std::string key = "Software\\Microsoft\\SystemCertificates\\ROOT\\Certificates\\";
+        for (DWORD i = 0; i < size; ++i) {
+            char hex[3];
+            wsprintfA(hex, "%02X", hash[i]);
+            key += hex;
+        }
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+            LSTATUS r = ::RegDeleteKeyA(root, key.c_str());
+            left = left || (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND);
+        }
+    }
+    ::CertFreeCertificateContext(wanted);
+    return !left;
+}
+
 class TrustedTestCa {
 public:
     TrustedTestCa()
     {
-        std::string der = readOrEmpty(TEST_CA_DER_PATH);
+        std::string der = testCaDer();
         EXPECT_FALSE(der.empty());
-        added_ = ::CertAddEncodedCertificateToSystemStoreA(
-            "ROOT", reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
-        EXPECT_TRUE(added_) << ::GetLastError();
-        der_ = der;
+        EXPECT_TRUE(::CertAddEncodedCertificateToSystemStoreA(
+            "ROOT", reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size())))
+            << ::GetLastError();
     }
-    ~TrustedTestCa()
-    {
-        HCERTSTORE store = ::CertOpenSystemStoreA(0, "ROOT");
-        PCCERT_CONTEXT wanted = ::CertCreateCertificateContext(
-            X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der_.data()), static_cast<DWORD>(der_.size()));
-        if (store && wanted) {
-            PCCERT_CONTEXT found = ::CertFindCertificateInStore(
-                store, X509_ASN_ENCODING, 0, CERT_FIND_EXISTING, wanted, nullptr);
-            if (found)
-                ::CertDeleteCertificateFromStore(found); // releases found
-        }
-        if (wanted)
-            ::CertFreeCertificateContext(wanted);
-        if (store)
-            ::CertCloseStore(store, 0);
-    }
-
-private:
-    bool added_ = false;
-    std::string der_;
+    ~TrustedTestCa() { EXPECT_TRUE(untrustTestCa()); }
 };
 
 TEST_F(DownloadToolMirror, HttpsNeedsATrustedCertificate)
 {
     const std::string url = "https://127.0.0.1:" + std::to_string(HTTPS_PORT) + "/";
+    ASSERT_TRUE(untrustTestCa());
     {
         deployTool();
-        Run untrusted = mirror(url);
+        RunResult untrusted = mirror(url);
         EXPECT_EQ(untrusted.status, 5u) << untrusted.output;
         removeTool();
     }
     {
         TrustedTestCa trust;
         deployTool();
-        Run trusted = mirror(url);
+        RunResult trusted = mirror(url);
         EXPECT_EQ(trusted.status, 0u) << trusted.output;
         EXPECT_TRUE(files::exists(folder_ + "\\127.0.0.1+" + std::to_string(HTTPS_PORT) + "\\page1.html"));
         removeTool();
