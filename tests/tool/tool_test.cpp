@@ -64,8 +64,11 @@ std::string makeTempFolder(const char* name)
 {
     char dir[MAX_PATH];
     ::GetTempPathA(MAX_PATH, dir);
-    std::string path = std::string(dir) + name + "-" + std::to_string(::GetCurrentProcessId());
-    ::CreateDirectoryA(path.c_str(), nullptr);
+    // Wine reuses process ids from run to run; the tick count keeps the folder
+    // new, so files from an earlier run cannot pass for this one's.
+    std::string path = std::string(dir) + name + "-" + std::to_string(::GetCurrentProcessId()) +
+                       "-" + std::to_string(::GetTickCount());
+    EXPECT_TRUE(::CreateDirectoryA(path.c_str(), nullptr)) << path;
     return path;
 }
 

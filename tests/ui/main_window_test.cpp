@@ -349,8 +349,10 @@ INSTANTIATE_TEST_SUITE_P(Window, BadInputTest, testing::ValuesIn(BadInputs),
 // proxy fields that would be refused if the unticked 使用代理 let them count.
 TEST(DownloadTest, TypedFolderReceivesTheSite)
 {
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%lu", ::GetCurrentProcessId());
+    // Wine reuses process ids from run to run; the tick count keeps the
+    // folder new, so files left by an earlier run cannot pass for this one's.
+    char stamp[48];
+    std::snprintf(stamp, sizeof stamp, "%lu-%lu", ::GetCurrentProcessId(), ::GetTickCount());
     const Text folder = Text("C:\\velmora-ui-\xCF\xC2\xD4\xD8-") + stamp; // C:\velmora-ui-下载-N
     ASSERT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr));
     const Text address = "http://127.0.0.1:" + std::to_string(SITE_PORT) + "/";
