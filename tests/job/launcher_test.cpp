@@ -28,6 +28,9 @@ void PrintTo(const Outcome& o, std::ostream* os)
         << "\"}";
 }
 
+#define STRINGIFY_(x) #x
+#define STRINGIFY(x) STRINGIFY_(x)
+
 namespace {
 
 const std::string GoodSite = "http://127.0.0.1:" + std::to_string(GOOD_PORT) + "/";
@@ -255,6 +258,53 @@ TEST_F(LauncherTest, GoodSiteIsMirroredIntoTheSaveFolder)
         EXPECT_TRUE(files::exists(site + "\\" + file));
     }
 }
+
+// With 使用代理 ticked both http:// and https:// sites go through the proxy
+// (tinyproxy on 127.0.0.1, whose log names each request it carried), and a
+// proxy that is down is a network failure.
+struct ProxyCase {
+    const char* name;
+    std::string address;
+    unsigned proxyPort;
+    const char* logged;      // what the proxy's log must show, or nullptr
+    unsigned long status;    // the run's exit status; ~0ul: anything but 0
+};
+
+void PrintTo(const ProxyCase& c, std::ostream* os) { *os << c.name; }
+
+class LauncherProxy : public LauncherTest, public ::testing::WithParamInterface<ProxyCase> {};
+
+TEST_P(LauncherProxy, ProxiedRunGoesThroughTheProxy)
+{
+    const ProxyCase& c = GetParam();
+    DownloadJob job;
+    ASSERT_FALSE(job.setSaveFolder(saveFolder));
+    ASSERT_FALSE(job.preparePlain(c.address));
+    ASSERT_FALSE(job.prepareProxied("127.0.0.1", std::to_string(c.proxyPort), c.address));
+    RunLauncher launcher(host, folder, "run");
+    launcher.startRun(job);
+    ASSERT_TRUE(tickUntilMessages(launcher, host, 1));
+    if (c.status == ~0ul)
+        EXPECT_NE(host.messages[0], outcomeOfExit(0));
+    else
+        EXPECT_EQ(host.messages[0], outcomeOfExit(c.status));
+    if (c.logged) {
+        std::string log = files::readAll(PROXY_LOG).value_or("");
+        EXPECT_NE(log.find(c.logged), std::string::npos) << log;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Proxy, LauncherProxy,
+    ::testing::Values(
+        ProxyCase{"HttpSite", GoodSite, PROXY_PORT,
+                  "GET http://127.0.0.1:" STRINGIFY(GOOD_PORT) "/", 0},
+        // The site speaks no TLS, so the run fails; what counts is that the
+        // connection was asked of the proxy, not made directly.
+        ProxyCase{"HttpsSite", "https://127.0.0.1:" + std::to_string(GOOD_PORT) + "/", PROXY_PORT,
+                  "CONNECT 127.0.0.1:" STRINGIFY(GOOD_PORT), ~0ul},
+        ProxyCase{"ProxyDown", GoodSite, CLOSED_PORT, nullptr, 4}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The outcome follows the run's own interpreter: another cmd.exe that keeps
 // running for a minute does not hold it back.
