@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Starts and stops the tests' loopback servers (127.0.0.1 only).
-#   server.sh start STATEDIR NAME PORT ROOT [CERT KEY]
+#   server.sh start STATEDIR NAME PORT ROOT [CERT KEY]   a site over HTTP(S)
+#   server.sh proxy STATEDIR NAME PORT                   a tinyproxy whose log
+#                                  (STATEDIR/NAME.log) names every request it carried
 #   server.sh stop STATEDIR NAME
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -15,27 +17,48 @@ stop() {
   fi
 }
 
+# launch PORT COMMAND...: runs COMMAND in the background and waits until it
+# accepts connections on PORT.
+launch() {
+  local port=$1
+  shift
+  stop
+  nohup "$@" >"$state/$name.out" 2>&1 &
+  echo $! >"$pidfile"
+  for _ in $(seq 100); do
+    if python3 -c "import socket; socket.create_connection(('127.0.0.1', $port), 0.2)" 2>/dev/null; then
+      return 0
+    fi
+    kill -0 "$(cat "$pidfile")" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "server $name did not start on port $port:" >&2
+  cat "$state/$name.out" >&2
+  stop
+  exit 1
+}
+
 case "$cmd" in
   start)
     port=$4 root=$5
-    stop
     extra=()
     [ $# -ge 7 ] && extra=(--cert "$6" --key "$7")
-    nohup python3 "$here/site_server.py" --root "$root" --port "$port" "${extra[@]}" \
-      >"$state/$name.log" 2>&1 &
-    echo $! >"$pidfile"
-    for _ in $(seq 100); do
-      if python3 -c "import socket,sys; socket.create_connection(('127.0.0.1', $port), 0.2)" 2>/dev/null; then
-        exit 0
-      fi
-      kill -0 "$(cat "$pidfile")" 2>/dev/null || break
-      sleep 0.1
-    done
-    echo "server $name did not start on port $port:" >&2
-    cat "$state/$name.log" >&2
-    stop
-    exit 1
+    launch "$port" python3 "$here/site_server.py" --root "$root" --port "$port" "${extra[@]}"
+    ;;
+  proxy)
+    port=$4
+    rm -f "$state/$name.log"
+    cat >"$state/$name.conf" <<CONF
+Port $port
+Listen 127.0.0.1
+Allow 127.0.0.1
+Timeout 60
+MaxClients 20
+LogFile "$state/$name.log"
+LogLevel Connect
+CONF
+    launch "$port" tinyproxy -d -c "$state/$name.conf"
     ;;
   stop) stop ;;
-  *) echo "usage: server.sh start|stop ..." >&2; exit 2 ;;
+  *) echo "usage: server.sh start|proxy|stop ..." >&2; exit 2 ;;
 esac
