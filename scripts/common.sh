@@ -28,12 +28,12 @@ configure_and_build() { # DIR [cmake args...]
   cmake --build "$dir" -j "$JOBS"
 }
 
+# Builds everything; WINE_ARCH must be set (from wine_arch, once Wine is installed).
 build_all() {
   configure_and_build "$BUILD/native"
   configure_and_build "$BUILD/win32" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake"
-  local arch; arch=$(wine_arch)
-  if [ "$arch" != i686 ]; then
+  if [ "$WINE_ARCH" != i686 ]; then
     echo "note: this kernel cannot run 32-bit code; Windows-side tests use the x86_64 build" >&2
-    configure_and_build "$(build_dir_for "$arch")" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$arch.cmake"
+    configure_and_build "$(build_dir_for "$WINE_ARCH")" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$WINE_ARCH.cmake"
   fi
 }
