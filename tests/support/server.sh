@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts and stops the tests' loopback servers (127.0.0.1 only).
-#   server.sh start STATEDIR NAME PORT ROOT [CERT KEY]   a site over HTTP(S)
+#   server.sh start STATEDIR NAME PORT ROOT [CERT KEY]   a site over HTTP(S);
+#                                  STATEDIR/NAME.requests lists the request lines
 #   server.sh proxy STATEDIR NAME PORT                   a tinyproxy whose log
 #                                  (STATEDIR/NAME.log) names every request it carried
 #   server.sh stop STATEDIR NAME
@@ -43,7 +44,9 @@ case "$cmd" in
     port=$4 root=$5
     extra=()
     [ $# -ge 7 ] && extra=(--cert "$6" --key "$7")
-    launch "$port" python3 "$here/site_server.py" --root "$root" --port "$port" "${extra[@]}"
+    rm -f "$state/$name.requests"
+    launch "$port" python3 "$here/site_server.py" --root "$root" --port "$port" \
+      --log "$state/$name.requests" "${extra[@]}"
     ;;
   proxy)
     port=$4

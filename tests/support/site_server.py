@@ -2,7 +2,8 @@
 """Serves a folder on 127.0.0.1 over HTTP or HTTPS for the tests.
 
 Besides the files, /slow/<n> answers after n seconds (at most 60), so that a
-test can hold a client busy for a while.
+test can hold a client busy for a while. With --log, every request line is
+appended to that file as the server received it.
 """
 import argparse
 import functools
@@ -27,6 +28,11 @@ class Handler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, fmt, *args):
         pass
 
+    def log_request(self, code="-", size="-"):
+        if self.server.request_log:
+            with open(self.server.request_log, "a", encoding="latin-1") as log:
+                log.write(self.requestline + "\n")
+
 
 def main():
     p = argparse.ArgumentParser()
@@ -34,9 +40,11 @@ def main():
     p.add_argument("--port", type=int, required=True)
     p.add_argument("--cert")
     p.add_argument("--key")
+    p.add_argument("--log")
     a = p.parse_args()
     handler = functools.partial(Handler, directory=a.root)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", a.port), handler)
+    server.request_log = a.log
     if a.cert:
         ctx = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         ctx.load_cert_chain(a.cert, a.key)

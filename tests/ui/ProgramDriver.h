@@ -14,6 +14,10 @@
 #include <string>
 #include <vector>
 
+// How many run scripts the program has left in C:\ right now: its
+// C:\临时文件.bat, C:\临时文件2.bat, ...
+int runScriptCount();
+
 class ProgramDriver {
 public:
     // Starts the program and waits until its main window is shown.

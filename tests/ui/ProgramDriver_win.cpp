@@ -68,6 +68,20 @@ BOOL CALLBACK collectChild(HWND hwnd, LPARAM lParam)
 
 } // namespace
 
+int runScriptCount()
+{
+    WIN32_FIND_DATAA found;
+    HANDLE h = ::FindFirstFileA("C:\\\xC1\xD9\xCA\xB1\xCE\xC4\xBC\xFE*.bat", &found);
+    if (h == INVALID_HANDLE_VALUE)
+        return 0;
+    int n = 0;
+    do
+        ++n;
+    while (::FindNextFileA(h, &found));
+    ::FindClose(h);
+    return n;
+}
+
 ProgramDriver::ProgramDriver(const char* exePath, std::string_view caption)
 {
     STARTUPINFOA si{};

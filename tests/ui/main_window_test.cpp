@@ -60,21 +60,6 @@ bool exists(const Text& path)
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// The run scripts the launcher writes: C:\临时文件.bat, C:\临时文件2.bat, ...
-int scriptCount()
-{
-    WIN32_FIND_DATAA found;
-    HANDLE h = ::FindFirstFileA("C:\\\xC1\xD9\xCA\xB1\xCE\xC4\xBC\xFE*.bat", &found);
-    if (h == INVALID_HANDLE_VALUE)
-        return 0;
-    int n = 0;
-    do
-        ++n;
-    while (::FindNextFileA(h, &found));
-    ::FindClose(h);
-    return n;
-}
-
 TEST(MainWindowTest, LayoutMatchesTheDesign)
 {
     auto program = startProgram();
@@ -196,7 +181,7 @@ TEST(MainWindowTest, EnterPressesNoButton)
 {
     auto program = startProgram();
     ASSERT_TRUE(program->started());
-    const int scripts = scriptCount();
+    const int scripts = runScriptCount();
     // On 按钮1 (the folder dialog would open) and on 按钮2 (a warning would
     // say that the address is missing).
     for (int tabs : {0, 2}) {
@@ -205,7 +190,7 @@ TEST(MainWindowTest, EnterPressesNoButton)
         program->press(VK_RETURN);
         EXPECT_EQ(program->waitForDialog(800ms), nullptr) << "after " << tabs << " Tabs";
     }
-    EXPECT_EQ(scriptCount(), scripts);
+    EXPECT_EQ(runScriptCount(), scripts);
 }
 
 TEST(MainWindowTest, EscClosesTheWindowFromAnEditBox)
@@ -320,7 +305,7 @@ TEST_P(BadInputTest, WarnsAndStartsNothing)
     p.setChecked(p.control(row(role::useProxyCheck)), in.useProxy);
     p.setText(p.control(row(role::proxyHostBox)), in.host);
     p.setText(p.control(row(role::proxyPortBox)), in.port);
-    const int scripts = scriptCount();
+    const int scripts = runScriptCount();
 
     p.click(p.control(row(role::downloadButton)));
     HWND box = p.waitForDialog(10s);
@@ -332,7 +317,7 @@ TEST_P(BadInputTest, WarnsAndStartsNothing)
     EXPECT_EQ(::GetWindow(box, GW_OWNER), p.window());
     p.dismiss(box);
     EXPECT_EQ(p.waitForDialog(300ms), nullptr);
-    EXPECT_EQ(scriptCount(), scripts) << "a run was started";
+    EXPECT_EQ(runScriptCount(), scripts) << "a run was started";
 }
 
 INSTANTIATE_TEST_SUITE_P(Window, BadInputTest, testing::ValuesIn(BadInputs),
