@@ -11,7 +11,9 @@ if(NOT _rc EQUAL 0 OR NOT EXISTS ${PAYLOAD_DIR}/wget.exe OR NOT EXISTS ${PAYLOAD
   message(FATAL_ERROR "The wget payload could not be built (see the messages above). "
                       "The program is never built without it.")
 endif()
-set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_script})
+file(GLOB _patches ${PROJECT_SOURCE_DIR}/src/tool/payload/patches/*.patch)
+set_property(DIRECTORY ${PROJECT_SOURCE_DIR} APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             ${_script} ${_patches})
 set(PAYLOAD_WGET ${PAYLOAD_DIR}/wget.exe)
 set(PAYLOAD_CA_BUNDLE ${PAYLOAD_DIR}/ca-bundle.crt)
 file(SHA256 ${PAYLOAD_WGET} PAYLOAD_WGET_SHA256)

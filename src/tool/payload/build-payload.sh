@@ -51,7 +51,8 @@ verify() {
 
 wget_deb=$(src_version wget)
 ossl_deb=$(src_version openssl)
-script_hash=$(sha256sum "${BASH_SOURCE[0]}" | cut -c1-12)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+script_hash=$(cat "${BASH_SOURCE[0]}" "$here"/patches/*.patch | sha256sum | cut -c1-12)
 key="$arch-wget_$wget_deb-openssl_$ossl_deb-$script_hash"
 cache=${VELMORA_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/velmora}/payload
 keydir=$cache/$key
@@ -114,6 +115,10 @@ else
     'while read -r p; do case $p in ""|"#"*) continue;; esac
        echo "== $p"; patch -p1 --no-backup-if-mismatch < "debian/patches/$p" || exit 1
      done < debian/patches/series'
+  # Our own, after Debian's: see each file's first lines.
+  for p in "$here"/patches/wget-*.patch; do
+    step "wget-patch-$(basename "$p" .patch)" "$wget_src" patch -p1 --no-backup-if-mismatch -i "$p"
+  done
   # sysconfdir: wget reads "$sysconfdir/wgetrc" at startup; the default
   # /usr/local/etc becomes the user-creatable C:\usr\local\etc on Windows.
   step wget-configure "$wget_src" env "PKG_CONFIG_LIBDIR=$ossl/lib/pkgconfig" ./configure \
