@@ -15,6 +15,7 @@
 #include "job/ProcessPresence.h"
 #include "job/RunLauncher.h"
 #include "platform/Handle.h"
+#include "SilentServer.h"
 
 #include <winsock2.h>
 #include <windows.h>
@@ -69,55 +70,6 @@ public:
 
 private:
     UINT_PTR timer_ = 0;
-};
-
-// A listening socket on 127.0.0.1 that accepts one connection and says
-// nothing on it.
-class SilentServer {
-public:
-    SilentServer()
-    {
-        listener_ = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        int size = sizeof address;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ::ntohs(address.sin_port);
-        ::listen(listener_, 4);
-        acceptor_.reset(::CreateThread(nullptr, 0, &SilentServer::acceptOne, this, 0, nullptr));
-    }
-    ~SilentServer() { close(); }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-    // Resets the connection and stops listening: the download fails.
-    void close()
-    {
-        if (listener_ != INVALID_SOCKET)
-            ::closesocket(listener_); // also ends a wait in accept
-        listener_ = INVALID_SOCKET;
-        ::WaitForSingleObject(acceptor_.get(), INFINITE);
-        if (connection_ != INVALID_SOCKET) {
-            linger reset{1, 0};
-            ::setsockopt(connection_, SOL_SOCKET, SO_LINGER, reinterpret_cast<char*>(&reset),
-                         sizeof reset);
-            ::closesocket(connection_);
-        }
-        connection_ = INVALID_SOCKET;
-    }
-
-private:
-    static DWORD WINAPI acceptOne(void* self)
-    {
-        auto* server = static_cast<SilentServer*>(self);
-        server->connection_ = ::accept(server->listener_, nullptr, nullptr);
-        return 0;
-    }
-
-    SOCKET listener_ = INVALID_SOCKET;
-    SOCKET connection_ = INVALID_SOCKET;
-    unsigned short port_ = 0;
-    Handle acceptor_;
 };
 
 DWORD childInterpreter()

@@ -17,6 +17,7 @@ packages=(
   locales ca-certificates openssl
   dpkg-dev
   tinyproxy nginx-light
+  wget
 )
 
 need_update=0

@@ -68,6 +68,13 @@ BOOL CALLBACK collectChild(HWND hwnd, LPARAM lParam)
 
 } // namespace
 
+HWND findTopLevelWindow(DWORD pid, const char* cls, std::string_view caption)
+{
+    TopLevelSearch s{pid, std::string(caption), cls};
+    ::EnumWindows(findTopLevel, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
 int runScriptCount()
 {
     WIN32_FIND_DATAA found;
@@ -94,9 +101,7 @@ ProgramDriver::ProgramDriver(const char* exePath, std::string_view caption)
     thread_.reset(pi_.hThread);
     ::WaitForInputIdle(pi_.hProcess, 30000);
     for (int i = 0; i < 600 && !window_; ++i) {
-        TopLevelSearch s{pi_.dwProcessId, std::string(caption), nullptr};
-        ::EnumWindows(findTopLevel, reinterpret_cast<LPARAM>(&s));
-        window_ = s.found;
+        window_ = findTopLevelWindow(pi_.dwProcessId, nullptr, caption);
         if (!window_) {
             if (::WaitForSingleObject(pi_.hProcess, 50) == WAIT_OBJECT_0)
                 break;
@@ -208,10 +213,8 @@ HWND ProgramDriver::waitForDialog(std::chrono::milliseconds limit) const
 {
     const auto end = std::chrono::steady_clock::now() + limit;
     for (;;) {
-        TopLevelSearch s{pi_.dwProcessId, "", "#32770"};
-        ::EnumWindows(findTopLevel, reinterpret_cast<LPARAM>(&s));
-        if (s.found)
-            return s.found;
+        if (HWND found = findTopLevelWindow(pi_.dwProcessId, "#32770", ""))
+            return found;
         if (std::chrono::steady_clock::now() >= end)
             return nullptr;
         ::Sleep(20);
