@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,6 +22,7 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -189,6 +192,8 @@ struct SiteCase {
     bool linksConverted;
 };
 
+void PrintTo(const SiteCase& c, std::ostream* os) { *os << c.what; }
+
 const std::vector<const char*> WholeSite = {"index.html", "page1.html", "page2.html",
                                             "page3.html", "style.css",  "img\\dot.png"};
 const std::vector<const char*> BrokenSite = {"index.html", "page1.html", "page2.html",
@@ -253,13 +258,7 @@ TEST_P(SiteTest, MirrorsAndTellsHowItWent)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Program, SiteTest, testing::ValuesIn(SiteCases),
-                         [](const testing::TestParamInfo<SiteCase>& info) {
-                             std::string name;
-                             for (const char* c = info.param.what; *c; ++c)
-                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Program, SiteTest, testing::ValuesIn(SiteCases), CaseName());
 
 // Characters that mean something to the interpreter, in both the address and
 // the save folder. Done wrong, the '&' would start the command after it,

@@ -1,6 +1,8 @@
 // The folder dialog's answer shaped into a save folder.
 #include "folder/FolderChoice.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -52,12 +54,6 @@ TEST_P(FolderChoiceTest, Shapes)
     EXPECT_EQ(asked, c.asksPath);
 }
 
-INSTANTIATE_TEST_SUITE_P(Answers, FolderChoiceTest, testing::ValuesIn(Cases),
-                         [](const testing::TestParamInfo<ChoiceCase>& info) {
-                             std::string name;
-                             for (const char* p = info.param.what; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Answers, FolderChoiceTest, testing::ValuesIn(Cases), CaseName());
 
 } // namespace

@@ -5,6 +5,8 @@
 
 #include "Gbk.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -67,13 +69,7 @@ TEST_P(RefusalMessageTest, TellsWhatIsWrong)
     EXPECT_EQ(messageOf(problemOf(*refusal)), gbk(GetParam().expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Composer, RefusalMessageTest, testing::ValuesIn(Refusals),
-                         [](const testing::TestParamInfo<RefusalCase>& info) {
-                             std::string name;
-                             for (const char* p = info.param.what; *p; ++p)
-                                 name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Composer, RefusalMessageTest, testing::ValuesIn(Refusals), CaseName());
 
 TEST(InputMessageTest, FolderChecksOfTheWindow)
 {

@@ -7,6 +7,8 @@
 #include "ui/InputMessages.h"
 #include "ui/MainWindowDesign.h"
 
+#include "CaseName.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -320,13 +322,7 @@ TEST_P(BadInputTest, WarnsAndStartsNothing)
     EXPECT_EQ(runScriptCount(), scripts) << "a run was started";
 }
 
-INSTANTIATE_TEST_SUITE_P(Window, BadInputTest, testing::ValuesIn(BadInputs),
-                         [](const testing::TestParamInfo<BadInput>& info) {
-                             std::string name;
-                             for (const char* c = info.param.what; *c; ++c)
-                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Window, BadInputTest, testing::ValuesIn(BadInputs), CaseName());
 
 #ifdef SITE_PORT
 // A whole download through the window: a save folder typed by hand (never
