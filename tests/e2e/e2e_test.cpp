@@ -82,13 +82,6 @@ std::vector<Text> listFolder(const Text& folder)
 
 std::string readFile(const Text& path) { return files::readAll(path).value_or(""); }
 
-Text toolPath()
-{
-    char dir[MAX_PATH] = {};
-    ::GetSystemDirectoryA(dir, MAX_PATH);
-    return Text(dir) + "\\wget.exe";
-}
-
 // What the user types before pressing 下载.
 struct Request {
     Text folder;
@@ -173,7 +166,12 @@ public:
         root_ = std::make_unique<TrustedRoot>(readFile(State + "\\certs\\ca.der"));
         ASSERT_TRUE(root_->added()) << root_->addError();
     }
-    void TearDown() override { root_.reset(); }
+    void TearDown() override
+    {
+        if (root_) {
+            EXPECT_TRUE(root_->remove());
+        }
+    }
 
 private:
     std::unique_ptr<TrustedRoot> root_;
@@ -367,9 +365,9 @@ TEST(ConcurrentTest, TwoProgramsAtOnce)
     expectSlowPageSaved(slow);
     expectBrokenSiteSaved(broken);
     quit(*second);
-    EXPECT_TRUE(files::exists(toolPath())) << "the first program still needs the tool";
+    EXPECT_TRUE(files::exists(deployedToolPath())) << "the first program still needs the tool";
     quit(*first);
-    EXPECT_FALSE(files::exists(toolPath()));
+    EXPECT_FALSE(files::exists(deployedToolPath()));
 }
 
 // An interpreter of the user's own, open the whole time, neither delays the
@@ -402,7 +400,7 @@ TEST(ConcurrentTest, DownloadWhileAnUnrelatedInterpreterIsOpen)
 // The user's own files where the program puts its own.
 TEST(UserFilesTest, OwnWgetSurvivesStartAndExit)
 {
-    const Text tool = toolPath();
+    const Text tool = deployedToolPath();
     ASSERT_FALSE(files::exists(tool)) << "a tool was left by an earlier program";
     const std::string own = "MZ the user's own wget, other bytes than the program's\r\n";
     ASSERT_TRUE(files::createNew(tool, own));

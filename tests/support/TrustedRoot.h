@@ -18,6 +18,9 @@ public:
 
     bool added() const { return added_; }
     unsigned long addError() const { return addError_; }
+    // Takes the certificate out again now rather than at destruction; true
+    // when no copy is left.
+    bool remove();
 
 private:
     std::string der_;

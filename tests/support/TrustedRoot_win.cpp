@@ -49,8 +49,14 @@ TrustedRoot::TrustedRoot(std::string der) : der_(std::move(der))
         addError_ = ::GetLastError();
 }
 
+bool TrustedRoot::remove()
+{
+    added_ = false;
+    return removeFromRootStore(der_);
+}
+
 TrustedRoot::~TrustedRoot()
 {
     if (added_)
-        removeFromRootStore(der_);
+        remove();
 }

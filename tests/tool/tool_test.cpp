@@ -219,18 +219,16 @@ std::string testCaDer() { return readOrEmpty(TEST_CA_DER_PATH); }
 class TrustedTestCa {
 public:
     TrustedTestCa() : root_(testCaDer()) { EXPECT_TRUE(root_.added()) << root_.addError(); }
-    ~TrustedTestCa() { EXPECT_TRUE(removeFromRootStore(testCaDer())); }
+    ~TrustedTestCa() { EXPECT_TRUE(root_.remove()); }
 
 private:
     TrustedRoot root_;
 };
 
-bool untrustTestCa() { return removeFromRootStore(testCaDer()); }
-
 TEST_F(DownloadToolMirror, HttpsNeedsATrustedCertificate)
 {
     const std::string url = "https://127.0.0.1:" + std::to_string(HTTPS_PORT) + "/";
-    ASSERT_TRUE(untrustTestCa());
+    ASSERT_TRUE(removeFromRootStore(testCaDer()));
     {
         deployTool();
         RunResult untrusted = mirror(url);

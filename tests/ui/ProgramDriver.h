@@ -18,6 +18,10 @@
 // C:\临时文件.bat, C:\临时文件2.bat, ...
 int runScriptCount();
 
+// Where the program puts its wget while its window is open: wget.exe in the
+// system directory.
+Text deployedToolPath();
+
 // A visible top-level window of the process, of that class (null: any) and
 // with that caption (empty: any); null when there is none.
 HWND findTopLevelWindow(DWORD pid, const char* cls, std::string_view caption);

@@ -89,6 +89,13 @@ int runScriptCount()
     return n;
 }
 
+Text deployedToolPath()
+{
+    char dir[MAX_PATH] = {};
+    ::GetSystemDirectoryA(dir, MAX_PATH);
+    return Text(dir) + "\\wget.exe";
+}
+
 ProgramDriver::ProgramDriver(const char* exePath, std::string_view caption)
 {
     STARTUPINFOA si{};

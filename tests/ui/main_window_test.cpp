@@ -50,13 +50,6 @@ std::unique_ptr<ProgramDriver> startProgram()
     return p;
 }
 
-Text toolPath()
-{
-    char dir[MAX_PATH] = {};
-    ::GetSystemDirectoryA(dir, MAX_PATH);
-    return Text(dir) + "\\wget.exe";
-}
-
 bool exists(const Text& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -209,10 +202,10 @@ TEST(MainWindowTest, ToolIsInPlaceWhileTheWindowIsOpen)
 {
     auto program = startProgram();
     ASSERT_TRUE(program->started());
-    EXPECT_TRUE(exists(toolPath())) << toolPath();
+    EXPECT_TRUE(exists(deployedToolPath())) << deployedToolPath();
     program->press(VK_ESCAPE);
     ASSERT_EQ(program->waitForExit(15s), std::optional<DWORD>(0));
-    EXPECT_FALSE(exists(toolPath())) << toolPath();
+    EXPECT_FALSE(exists(deployedToolPath())) << deployedToolPath();
 }
 
 TEST(MainWindowTest, CancelledFolderDialogEmptiesTheSaveFolderBox)
